@@ -29,7 +29,8 @@ std::string VirtualPrinter::Package(const SimProject& project) {
 
 std::wstring VirtualPrinter::Print(const SimProject& project) {
     std::wstring token = vrz::ReadString(vrz::kWriterKey, vrz::kRootLocalMachine, vrz::kPublishAndEmailValue);
-    std::wstring path = token.empty() ? outputFolder_ + L"\\" + project.name + L".vrz"
+    std::wstring document = project.name.substr(0, project.name.rfind(L'.'));
+    std::wstring path = token.empty() ? outputFolder_ + L"\\" + document + L".vrz"
                                       : vrz::ReadString(vrz::kWriterKey, vrz::kRootLocalMachine,
                                                         vrz::kPublishPathNameValue);
     lastPath = path;

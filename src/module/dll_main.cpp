@@ -3,6 +3,7 @@
 
 #include "module/class_factory.h"
 #include "module/module_lock.h"
+#include "module/registration.h"
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     // At process exit (reserved set) other modules may be gone already: leave the class object.
@@ -15,3 +16,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
 }
 
 STDAPI DllCanUnloadNow() { return vrz::ModuleLockCount() > 0 ? S_FALSE : S_OK; }
+
+STDAPI DllRegisterServer() { return vrz::RegisterServer(vrz::ThisModule()); }
+
+STDAPI DllUnregisterServer() { return vrz::UnregisterServer(vrz::ThisModule()); }

@@ -1,0 +1,17 @@
+#pragma once
+// Self-registration: the AppID, the class with its ProgIDs, the type library, and the host's
+// add-in key, from the registry scripts embedded in the module.
+#include <windows.h>
+
+namespace vrz {
+
+inline constexpr UINT kAppIdScript = 4000;
+inline constexpr UINT kClassScript = 4001;
+inline constexpr UINT kOtherClassScript = 4002;  // carried, never applied
+
+// Applies one embedded script (register or unregister) of `module`.
+HRESULT ApplyRegistryScript(HMODULE module, UINT scriptId, bool registering);
+HRESULT RegisterServer(HMODULE module);
+HRESULT UnregisterServer(HMODULE module);
+
+}  // namespace vrz
