@@ -87,6 +87,7 @@ HRESULT SimControl::PutFace(Call& call, HBITMAP& face) {
     OLE_HANDLE handle = 0;
     picture->get_Handle(&handle);
     picture->Release();
+    assignedFaces.push_back(reinterpret_cast<HBITMAP>(static_cast<ULONG_PTR>(handle)));
     face = static_cast<HBITMAP>(CopyImage(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0));
     return S_OK;
 }
@@ -283,13 +284,19 @@ SimCommandBars::SimCommandBars() : SimObject("CommandBars", {IID_CommandBars}) {
         if (!ArgMissing(c, 0) && !ArgString(c, 0, name)) return DISP_E_TYPEMISMATCH;
         if (!ArgMissing(c, 1)) ArgInt(c, 1, position);
         if (!ArgMissing(c, 3)) ArgInt(c, 3, temporary);
-        auto bar = Make<SimCommandBar>(this, name, position, temporary != 0);
-        bar->rowIndex = static_cast<LONG>(bars_.size());
-        bars_.push_back(bar);
-        return ReturnObject(c, bar.Get());
+        SimCommandBar* bar = AddBar(name, temporary != 0);
+        bar->position = position;
+        return ReturnObject(c, bar);
     });
     Member(2, L"Count", [this](Call& c) { return ReturnInt(c, static_cast<LONG>(bars_.size())); });
     Member(3, L"ActiveMenuBar", [this](Call& c) { return ReturnObject(c, MenuBar()); });
+}
+
+SimCommandBar* SimCommandBars::AddBar(const std::wstring& name, bool temporary) {
+    auto bar = Make<SimCommandBar>(this, name, msoBarTop, temporary);
+    bar->rowIndex = static_cast<LONG>(bars_.size());
+    bars_.push_back(bar);
+    return bar.Get();
 }
 
 SimCommandBar* SimCommandBars::Find(const std::wstring& name) const {

@@ -29,6 +29,7 @@ public:
     bool enabled = true, visible = true, temporary;
     LONG style = 0;  // msoButtonAutomatic
     HBITMAP picture = nullptr, mask = nullptr;  // the host's own copies of the faces
+    std::vector<HBITMAP> assignedFaces;          // the bitmaps of the pictures the add-in assigned
 
     // IUnknown for the connection-point parts
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override { return SimObject::QueryInterface(riid, object); }
@@ -47,7 +48,7 @@ public:
 private:
     ~SimControl() override;
     void* ExtraInterface(REFIID riid) override;
-    static HRESULT PutFace(Call& call, HBITMAP& face);
+    HRESULT PutFace(Call& call, HBITMAP& face);
 
     SimControls* parent_;
     Ref<SimControls> children_;  // popups only
@@ -88,6 +89,8 @@ public:
     // The host's own bars: a menu bar with its menus and two toolbars.
     SimCommandBars();
     SimCommandBar* Find(const std::wstring& name) const;
+    // A bar as the host or the user would add it.
+    SimCommandBar* AddBar(const std::wstring& name, bool temporary);
     SimCommandBar* MenuBar() const { return bars_.front().Get(); }
     void Remove(SimCommandBar* bar);
     size_t Count() const { return bars_.size(); }
