@@ -22,6 +22,7 @@ expect setting PublishPathName ""
 click "VRZ Writer &Help"
 expect help
 stop
+expect module-unloaded
 )"},
         {"no-document", R"(start
 click "Publish to VRZ"
@@ -72,6 +73,7 @@ wait 3
 expect no-mail
 expect setting PublishPathName "*Never.vrz"
 stop
+expect module-loaded
 )"},
         {"printer-broken-package", R"(start
 open "Broken.mpp" tasks=3

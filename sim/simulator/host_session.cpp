@@ -55,7 +55,14 @@ void HostSession::LoadFrom(HKEY root, const wchar_t* rootName) {
             transcript_.Add("error", "add-in " + where + ": its ProgID is not registered (CLSIDFromProgID " + Hr(hr) + ")");
             continue;
         }
-        LoadedAddin addin{name, nullptr, 0};
+        LoadedAddin addin{name, nullptr, 0, {}};
+        wchar_t clsidText[40] = {};
+        StringFromGUID2(clsid, clsidText, 40);
+        wchar_t module[MAX_PATH] = {};
+        DWORD moduleSize = sizeof(module);
+        RegGetValueW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + clsidText + L"\\InprocServer32").c_str(), nullptr,
+                     RRF_RT_REG_SZ, nullptr, module, &moduleSize);
+        addin.modulePath = module;
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__IDTExtensibility2,
                               reinterpret_cast<void**>(addin.object.GetAddressOf()));
         if (FAILED(hr)) {
@@ -77,7 +84,10 @@ void HostSession::LoadFrom(HKEY root, const wchar_t* rootName) {
 void HostSession::Stop() {
     if (!Running()) return;
     disconnectMs_.clear();
+    stillLoaded_.clear();
+    std::vector<std::wstring> modules;
     for (LoadedAddin& addin : addins_) {
+        modules.push_back(addin.modulePath);
         SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
         double started = NowMs();
         HRESULT hr = addin.object->OnDisconnection(ext_dm_HostShutdown, &custom);
@@ -90,6 +100,12 @@ void HostSession::Stop() {
     addins_.clear();
     app_.Reset();
     CoFreeUnusedLibrariesEx(0, 0);
+    for (const std::wstring& module : modules) {
+        bool loaded = !module.empty() && GetModuleHandleW(module.c_str()) != nullptr;
+        if (loaded) stillLoaded_.push_back(module);
+        transcript_.Add("host", sim::Narrow(module) + (loaded ? " is still loaded (DllCanUnloadNow: not yet)"
+                                                               : " was unloaded"));
+    }
 }
 
 double HostSession::ConnectMs(const std::wstring& progId) const {

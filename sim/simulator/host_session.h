@@ -19,6 +19,7 @@ struct LoadedAddin {
     std::wstring progId;
     vrz::ComPtr<_IDTExtensibility2> object;
     double loadToConnectedMs = 0;
+    std::wstring modulePath;  // InprocServer32 of its class
 };
 
 class HostSession {
@@ -34,6 +35,8 @@ public:
     // and of OnDisconnection, of the last stop.
     double ConnectMs(const std::wstring& progId) const;
     double DisconnectMs(const std::wstring& progId) const;
+    // Modules of the add-ins of the last stop that COM could not unload.
+    const std::vector<std::wstring>& ModulesStillLoaded() const { return stillLoaded_; }
 
 private:
     void LoadFrom(HKEY root, const wchar_t* rootName);
@@ -42,6 +45,7 @@ private:
     sim::Ref<sim::SimApplication> app_;
     std::vector<LoadedAddin> addins_;
     std::vector<std::pair<std::wstring, double>> connectMs_, disconnectMs_;
+    std::vector<std::wstring> stillLoaded_;
 };
 
 double NowMs();

@@ -329,6 +329,8 @@ private:
                 held = (row.empty() || std::stoi(row) == bar->rowIndex) && (left.empty() || std::stoi(left) == bar->left) &&
                        !(Has(w, "hidden") && bar->visible) && !(Has(w, "visible") && !bar->visible);
             }
+        } else if (what == "module-unloaded" || what == "module-loaded") {
+            held = (what == "module-loaded") != c_.host.ModulesStillLoaded().empty();
         } else if (what == "addin-commands" && w.size() > 2) {
             size_t count = 0;
             if (c_.host.Running())
