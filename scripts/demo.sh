@@ -15,11 +15,13 @@ mkdir -p "$OUT"
 prepare_simulator_prefix
 
 "$RUN" regsvr32 /s "$BIN/VRZProjectAddin.dll"
+"$RUN" regsvr32 /s "$BIN/EmptyAddin.dll"  # the baseline of the connection-time figure
 "$RUN" "$BIN/VRZHostSim.exe" --setup-writer
 status=0
 WINEDLLOVERRIDES="mapi32=n,b" "$RUN" "$BIN/VRZHostSim.exe" --scenario "$SCENARIO" --out "$(winepath_of "$OUT")" \
     --json "$(winepath_of "$OUT/$SCENARIO.json")" || status=$?
 "$RUN" regsvr32 /u /s "$BIN/VRZProjectAddin.dll"
+"$RUN" regsvr32 /u /s "$BIN/EmptyAddin.dll"
 for bmp in "$OUT"/*.bmp; do
     [ -e "$bmp" ] || continue
     convert "$bmp" -scale 200% "${bmp%.bmp}.png" && rm "$bmp" && echo "picture: ${bmp%.bmp}.png"

@@ -65,7 +65,11 @@ ULONG Record(const char* api, ULONG_PTR uiParam, const std::string& subjectHex, 
     std::string file = Environment("VRZ_MAPI_RECORD");
     if (!file.empty()) {
         if (FILE* record = std::fopen(file.c_str(), "ab")) {
+            LARGE_INTEGER now, frequency;
+            QueryPerformanceCounter(&now);
+            QueryPerformanceFrequency(&frequency);
             std::fprintf(record, "api=%s\nowner=%llx\n", api, static_cast<unsigned long long>(uiParam));
+            std::fprintf(record, "called_ms=%.1f\n", 1000.0 * now.QuadPart / frequency.QuadPart);
             std::fprintf(record, "subject=%s\n", subjectNull ? "(null)" : subjectHex.c_str());
             std::fprintf(record, "note=%s\nrecipients=%lu\nfiles=%lu\n", Hex(note).c_str(), recipients, files);
             std::fprintf(record, "path=%s\nfile_name=%s\nflags=%lu\n", Utf8(path).c_str(), Utf8(fileName).c_str(), flags);

@@ -23,6 +23,7 @@ click "VRZ Writer &Help"
 expect help
 stop
 expect module-unloaded
+figures
 )"},
         {"no-document", R"(start
 click "Publish to VRZ"

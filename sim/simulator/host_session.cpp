@@ -31,6 +31,11 @@ void HostSession::Start() {
     if (Running()) return;
     app_ = sim::Make<sim::SimApplication>(printerOutput_);
     connectMs_.clear();
+    // The process's first activation sets COM up; done here so that no add-in's time includes it.
+    IUnknown* warmUp = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                   reinterpret_cast<void**>(&warmUp))))
+        warmUp->Release();
     LoadFrom(HKEY_LOCAL_MACHINE, L"HKLM");
     LoadFrom(HKEY_CURRENT_USER, L"HKCU");
     if (addins_.empty()) transcript_.Add("host", "no add-in is registered to load at start-up");
@@ -106,6 +111,12 @@ void HostSession::Stop() {
         transcript_.Add("host", sim::Narrow(module) + (loaded ? " is still loaded (DllCanUnloadNow: not yet)"
                                                                : " was unloaded"));
     }
+}
+
+std::vector<std::wstring> HostSession::LastProgIds() const {
+    std::vector<std::wstring> ids;
+    for (const auto& [name, ms] : connectMs_) ids.push_back(name);
+    return ids;
 }
 
 double HostSession::ConnectMs(const std::wstring& progId) const {

@@ -35,6 +35,8 @@ public:
     // and of OnDisconnection, of the last stop.
     double ConnectMs(const std::wstring& progId) const;
     double DisconnectMs(const std::wstring& progId) const;
+    // ProgIDs of the add-ins loaded at the last start.
+    std::vector<std::wstring> LastProgIds() const;
     // Modules of the add-ins of the last stop that COM could not unload.
     const std::vector<std::wstring>& ModulesStillLoaded() const { return stillLoaded_; }
 

@@ -203,6 +203,7 @@ private:
         } else if (verb == "complete-print" && App()) {
             if (App()->Printer().CompletePending()) {
                 printed_ = true;
+                printFinishedMs_ = NowMs();
                 c_.transcript.Add("printer", "finished writing " + sim::Narrow(App()->Printer().lastPath));
             }
         } else if (verb == "mail-client" && w.size() >= 2) {
@@ -224,6 +225,7 @@ private:
                                                                    INVALID_FILE_ATTRIBUTES) {
                     printed_ = App()->Printer().behaviour != sim::PrinterBehaviour::Never &&
                                App()->Printer().behaviour != sim::PrinterBehaviour::Late;
+                    if (printed_) printFinishedMs_ = NowMs();
                     c_.transcript.Add("printer", (printed_ ? "wrote " : "will write ") +
                                                      sim::Narrow(App()->Printer().lastPath));
                 }
@@ -247,6 +249,8 @@ private:
             }
         } else if (verb == "hide-toolbar") {
             if (sim::SimCommandBar* bar = AddinToolbar()) bar->visible = false;
+        } else if (verb == "figures") {
+            Figures();
         } else if (verb == "picture" && w.size() >= 2) {
             if (!App()) return true;
             std::wstring file = c_.pictureFolder + L"\\" + Wide(w[1]) + L".bmp";
@@ -258,6 +262,39 @@ private:
             return false;
         }
         return true;
+    }
+
+    // Times of the last start and stop, each add-in against the baseline add-in when it is loaded,
+    // and the time from the printer finishing a file to the mail library being called.
+    void Figures() {
+        const std::wstring baseline = L"VRZSim.EmptyAddin";
+        double baseConnect = c_.host.ConnectMs(baseline), baseDisconnect = c_.host.DisconnectMs(baseline);
+        for (const std::wstring& progId : c_.host.LastProgIds()) {
+            if (progId == baseline) continue;
+            char line[256];
+            double connect = c_.host.ConnectMs(progId), disconnect = c_.host.DisconnectMs(progId);
+            std::snprintf(line, sizeof(line), "%s: module load to end of OnConnection %.2f ms", sim::Narrow(progId).c_str(),
+                          connect);
+            std::string text = line;
+            if (baseConnect > 0) {
+                std::snprintf(line, sizeof(line), " (empty add-in %.2f ms, ratio %.1f)", baseConnect, connect / baseConnect);
+                text += line;
+            }
+            std::snprintf(line, sizeof(line), "; OnDisconnection %.2f ms", disconnect);
+            text += line;
+            if (baseDisconnect > 0) {
+                std::snprintf(line, sizeof(line), " (empty add-in %.3f ms, ratio %.1f)", baseDisconnect,
+                              disconnect / baseDisconnect);
+                text += line;
+            }
+            c_.transcript.Add("figure", text);
+        }
+        for (double delay : mailDelays_) {
+            char line[160];
+            std::snprintf(line, sizeof(line), "printer finished the file -> mail library called: %.0f ms (%.2f poll intervals)",
+                          delay, delay / 1000.0);
+            c_.transcript.Add("figure", line);
+        }
     }
 
     // Messages the add-in showed, mails the mail client received, files the help viewer opened.
@@ -277,6 +314,9 @@ private:
             mailOffset_ = end + 4;
             mails_.push_back(mail);
             c_.transcript.Add("mail", "the mail client received:\n" + mail);
+            size_t called = mail.find("called_ms=");
+            if (called != std::string::npos && printFinishedMs_ > 0)
+                mailDelays_.push_back(std::stod(mail.substr(called + 10)) - printFinishedMs_);
         }
         std::string help = ReadAll(c_.helpRecordFile);
         if (help.size() > helpOffset_) {
@@ -346,6 +386,8 @@ private:
     std::vector<std::string> messages_, stepMessages_, mails_;
     size_t stepMails_ = 0, mailsSeen_ = 0, mailOffset_ = 0, helpOffset_ = 0;
     bool printed_ = false, lastPrinted_ = false, helpOpened_ = false;
+    double printFinishedMs_ = 0;
+    std::vector<double> mailDelays_;
 };
 
 }  // namespace
