@@ -29,17 +29,26 @@ void Journal::Clear() {
     std::lock_guard<std::mutex> guard(lock_);
     entries_.clear();
     failAt_ = -1;
+    failPrefix_.clear();
 }
 
 HRESULT Journal::Record(const std::string& entry, HRESULT injected) {
     std::lock_guard<std::mutex> guard(lock_);
     long position = static_cast<long>(entries_.size());
     entries_.push_back(entry);
-    if (position == failAt_) {
+    bool matched = !failPrefix_.empty() && entry.rfind(failPrefix_, 0) == 0 && --failOccurrence_ == 0;
+    if (matched) failPrefix_.clear();
+    if (position == failAt_ || matched) {
         entries_.back() += " -> injected failure";
         return injected;
     }
     return S_OK;
+}
+
+void Journal::FailNth(const std::string& prefix, int occurrence) {
+    std::lock_guard<std::mutex> guard(lock_);
+    failPrefix_ = prefix;
+    failOccurrence_ = occurrence;
 }
 
 std::vector<std::string> Journal::Entries() const {

@@ -24,11 +24,15 @@ public:
     size_t Count() const;
     // Makes call number `position` (0-based, counted from now on) fail; -1 for none.
     void FailAt(long position);
+    // Makes the `occurrence`-th call (1-based, from now on) whose entry starts with `prefix` fail.
+    void FailNth(const std::string& prefix, int occurrence);
 
 private:
     mutable std::mutex lock_;
     std::vector<std::string> entries_;
     long failAt_ = -1;
+    std::string failPrefix_;
+    int failOccurrence_ = 0;
 };
 
 std::string Narrow(const std::wstring& text);

@@ -395,3 +395,19 @@ TEST(Publish, WorkerThatCannotStartIsReported) {
     EXPECT_EQ(PublishJob.jobBusy, 0);
     EXPECT_EQ(host.app->printCount, 0);
 }
+
+TEST(Publish, WorkerOutlivesTheConnection) {
+    PublishHost host;
+    host.OpenProject(L"Plan.mpp");
+    host.app->Printer().behaviour = sim::PrinterBehaviour::NoStoredData;
+    ASSERT_EQ(host.Object().Publish(true), 0);
+    ASSERT_EQ(host.platform.pendingWorkers.size(), 1u);
+    // The host disconnects and releases the add-in while the worker waits.
+    ASSERT_EQ(host.Disconnect(), S_OK);
+    host.addin.Reset();
+    host.RunWorkers();
+    ASSERT_EQ(host.platform.messages.size(), 1u);
+    EXPECT_EQ(host.platform.messages[0].text, L"The VRZ document could not be created.")
+        << "the worker's own resource library still answers";
+    EXPECT_FALSE(test::FileExists(host.jobFolder));
+}

@@ -19,6 +19,11 @@ wait-mail 15
 expect mail
 expect setting PublishAndEmail ""
 expect setting PublishPathName ""
+click "Nimbrova VRZ Menu"
+expect printed
+click "Nimbrova VRZ Menu Mail"
+wait-mail 15
+expect mail
 click "VRZ Writer &Help"
 expect help
 stop
