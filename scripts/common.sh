@@ -33,17 +33,15 @@ start_wine() {
         WINEDLLOVERRIDES="mscoree,mshtml=d" wineboot -i >/dev/null 2>&1
         # A crashing test ends at once instead of waiting in the debugger.
         wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d "" /f >/dev/null 2>&1
+        # Message boxes must be real windows the simulator can find and answer: Wine's null
+        # graphics driver gives dialogs without a display. It is read when Wine's desktop
+        # process starts, so it is set before anything else runs in the prefix.
+        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
         wineserver -w
     fi
     wineserver -p >/dev/null 2>&1 || true  # already up is fine
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-}
-
-# Message boxes must be real windows the simulator can find and answer: Wine's null graphics
-# driver gives dialogs without a display.
-prepare_simulator_prefix() {
-    "$BUILD/wine-run" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 }
 
 # A Unix path as the Windows programs in the prefix see it.

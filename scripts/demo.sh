@@ -12,7 +12,6 @@ RUN="$BUILD/wine-run"
 BIN="$BUILD/bin"
 OUT="$BUILD/demo"
 mkdir -p "$OUT"
-prepare_simulator_prefix
 
 "$RUN" regsvr32 /s "$BIN/VRZProjectAddin.dll"
 "$RUN" regsvr32 /s "$BIN/EmptyAddin.dll"  # the baseline of the connection-time figure

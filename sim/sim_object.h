@@ -70,9 +70,11 @@ public:
     // Objects of the simulated host alive in this process.
     static long LiveObjects();
 
+    // Defines or replaces a member (tests give members odd answers this way).
+    void Member(DISPID id, const std::wstring& name, Handler handler);
+
 protected:
     virtual ~SimObject();
-    void Member(DISPID id, const std::wstring& name, Handler handler);
     // Further interfaces an object answers besides its own list (connection points).
     virtual void* ExtraInterface(REFIID) { return nullptr; }
 

@@ -386,6 +386,20 @@ TEST(Publish, UnknownLocalAppDataFolderStartsNoJob) {
     EXPECT_TRUE(host.platform.pendingWorkers.empty());
 }
 
+TEST(Publish, JobFolderThatCannotBeMadeStartsNoJob) {
+    PublishHost host;
+    host.OpenProject(L"Plan.mpp");
+    // A file where the "Temp" folder should be.
+    CreateDirectoryW((host.root + L"\\Users").c_str(), nullptr);
+    CreateDirectoryW((host.root + L"\\Users\\u").c_str(), nullptr);
+    CreateDirectoryW((host.root + L"\\Users\\u\\AppData").c_str(), nullptr);
+    sim::WriteFileBytes(host.root + L"\\Users\\u\\AppData\\Temp", "not a folder");
+    EXPECT_EQ(host.Object().Publish(true), 1);
+    EXPECT_EQ(host.MessageIds(), std::vector<unsigned>{504});
+    EXPECT_TRUE(host.platform.pendingWorkers.empty());
+    EXPECT_EQ(host.Setting(kPublishAndEmailValue), L"") << "nothing handed over";
+}
+
 TEST(Publish, WorkerThatCannotStartIsReported) {
     PublishHost host;
     host.OpenProject(L"Plan.mpp");

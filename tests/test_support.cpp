@@ -2,7 +2,6 @@
 
 #include <shlwapi.h>
 
-#include <atomic>
 #include <cstdio>
 
 namespace test {
@@ -15,11 +14,14 @@ std::wstring ProgramFolder() {
 }
 
 std::wstring ScratchFolder() {
-    static std::atomic<int> counter{0};
+    // Named by a fresh GUID: Wine reuses process ids, so they cannot tell runs apart.
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"vrz-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                          std::to_wstring(counter++);
+    GUID guid{};
+    CoCreateGuid(&guid);
+    wchar_t name[40];
+    StringFromGUID2(guid, name, 40);
+    std::wstring folder = std::wstring(temp) + L"vrz-test-" + name;
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
@@ -82,13 +84,20 @@ void AddPrinter(const std::wstring& name, const std::wstring& driver) {
 }
 
 int FakePlatform::ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) {
+    std::lock_guard<std::mutex> guard(lock);
     messages.push_back({owner, text, caption, style});
     return IDOK;
 }
 
 void FakePlatform::Sleep(DWORD ms) {
-    sleeps.push_back(ms);
-    if (onSleep) onSleep(sleeps.size());
+    size_t count;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        sleeps.push_back(ms);
+        count = sleeps.size();
+    }
+    if (realThreads) ::Sleep(1);
+    if (onSleep) onSleep(count);
 }
 
 bool FakePlatform::DefaultPrinterName(std::wstring& name) {
@@ -133,6 +142,7 @@ private:
 }  // namespace
 
 std::unique_ptr<vrz::MailLibrary> FakePlatform::LoadMailLibrary() {
+    std::lock_guard<std::mutex> guard(lock);
     ++mailLibraryLoads;
     if (mailExports.empty()) return nullptr;
     return std::make_unique<FakeMailLibrary>(mailExports);
@@ -140,9 +150,15 @@ std::unique_ptr<vrz::MailLibrary> FakePlatform::LoadMailLibrary() {
 
 bool FakePlatform::StartWorker(std::function<void()> work) {
     if (!workerStarts) return false;
-    if (runWorkerInline) work();
+    if (realThreads) threads.emplace_back(std::move(work));
+    else if (runWorkerInline) work();
     else pendingWorkers.push_back(std::move(work));
     return true;
+}
+
+void FakePlatform::JoinWorkers() {
+    for (std::thread& thread : threads) thread.join();
+    threads.clear();
 }
 
 }  // namespace test

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <map>
 #include <string>
 #include <vector>
@@ -48,7 +50,11 @@ struct Message {
 class FakePlatform : public vrz::Platform {
 public:
     FakePlatform() { vrz::InstallPlatform(this); }
-    ~FakePlatform() override { vrz::InstallPlatform(nullptr); }
+    ~FakePlatform() override {
+        JoinWorkers();
+        vrz::InstallPlatform(nullptr);
+    }
+    std::mutex lock;  // guards what worker threads record
 
     int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) override;
     void Sleep(DWORD ms) override;
@@ -75,8 +81,11 @@ public:
     std::map<std::string, FARPROC> mailExports;  // empty: no mail library
     HWND activeWindow = reinterpret_cast<HWND>(0x1234);
     bool runWorkerInline = true;   // false: the work is kept for the test to run
+    bool realThreads = false;      // the work runs on a thread of its own, sleeps take 1 ms
+    void JoinWorkers();
     bool workerStarts = true;
     std::vector<std::function<void()>> pendingWorkers;
+    std::vector<std::thread> threads;
     int mailLibraryLoads = 0;
 };
 

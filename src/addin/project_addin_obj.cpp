@@ -109,7 +109,11 @@ void ProjectAddinObj::ConnectSinks() {
 }
 
 void ProjectAddinObj::DisconnectSinks() {
-    for (size_t i = 0; i < kSinkCount; ++i) sinks_[i].Disconnect(SinkButton(i)->Get());
+    for (size_t i = 0; i < kSinkCount; ++i) {
+        // A button whose connection point could not be reached still holds the sink, and so this
+        // object: let go of the button, so that the host can free it and the sink with it.
+        if (FAILED(sinks_[i].Disconnect(SinkButton(i)->Get()))) SinkButton(i)->Reset();
+    }
 }
 
 STDMETHODIMP ProjectAddinObj::OnConnection(IDispatch* application, ext_ConnectMode, IDispatch*, SAFEARRAY**) {

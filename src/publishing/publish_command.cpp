@@ -36,12 +36,15 @@ std::wstring JobFolder() {
 }
 
 // Creates every missing folder of the path, without touching the process's current folder.
-void CreateFolders(const std::wstring& path) {
+// True when the folder exists afterwards.
+bool CreateFolders(const std::wstring& path) {
     for (size_t separator = path.find(L'\\', 3); ; separator = path.find(L'\\', separator + 1)) {
         std::wstring prefix = path.substr(0, separator);
         if (!prefix.empty()) CreateDirectoryW(prefix.c_str(), nullptr);
         if (separator == std::wstring::npos) break;
     }
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The project's name without its extension: everything from the last dot on goes.
@@ -106,11 +109,13 @@ int ProjectAddinObj::Publish(bool withMail) {
         DefaultPrinterRestore restore(SavedDefaultPrinter);
 
         if (withMail) {
-            std::wstring folder = JobFolder();
-            if (!folder.empty()) CreateFolders(folder);
+            // The name first: a host that cannot give it ends the command before any folder exists.
             std::wstring name;
             GetActiveProjectName(name);
             std::wstring baseName = BaseName(name);
+            // Without its folder the printer can never write the file: that is said now too.
+            std::wstring folder = JobFolder();
+            if (!folder.empty() && !CreateFolders(folder)) folder.clear();
             std::wstring filePath = folder + L"\\" + baseName + L".vrz";
             std::wstring token = NewToken();
 
