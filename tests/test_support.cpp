@@ -96,7 +96,7 @@ void FakePlatform::Sleep(DWORD ms) {
         sleeps.push_back(ms);
         count = sleeps.size();
     }
-    if (realThreads) ::Sleep(1);
+    if (realThreads) ::Sleep(0);  // let the other thread run
     if (onSleep) onSleep(count);
 }
 

@@ -81,7 +81,7 @@ public:
     std::map<std::string, FARPROC> mailExports;  // empty: no mail library
     HWND activeWindow = reinterpret_cast<HWND>(0x1234);
     bool runWorkerInline = true;   // false: the work is kept for the test to run
-    bool realThreads = false;      // the work runs on a thread of its own, sleeps take 1 ms
+    bool realThreads = false;      // the work runs on a thread of its own; sleeps yield
     void JoinWorkers();
     bool workerStarts = true;
     std::vector<std::function<void()>> pendingWorkers;
