@@ -1,6 +1,7 @@
 #include "scenario.h"
 
 #include <shlobj.h>
+#include <winspool.h>
 
 #include <cstdio>
 #include <cwctype>
@@ -164,6 +165,7 @@ private:
     bool Act(const std::vector<std::string>& w) {
         const std::string& verb = w[0];
         if (verb == "start") {
+            DescribePrinters();
             c_.host.Start();
         } else if (verb == "stop") {
             c_.host.Stop();
@@ -262,6 +264,26 @@ private:
             return false;
         }
         return true;
+    }
+
+    // The machine's printers as the spooler lists them, and the default.
+    void DescribePrinters() {
+        DWORD needed = 0, count = 0;
+        EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+        std::vector<BYTE> buffer(needed ? needed : 1);
+        std::string text;
+        if (EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
+            auto* printers = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
+            for (DWORD i = 0; i < count; ++i)
+                text += (i ? ", " : "") + sim::Narrow(printers[i].pPrinterName) + " (" +
+                        sim::Narrow(printers[i].pDriverName ? printers[i].pDriverName : L"") + ")";
+        } else {
+            text = "the spooler cannot list them (error " + std::to_string(GetLastError()) + ")";
+        }
+        wchar_t defaultPrinter[260] = {};
+        DWORD size = 260;
+        text += GetDefaultPrinterW(defaultPrinter, &size) ? "; default " + sim::Narrow(defaultPrinter) : "; no default";
+        c_.transcript.Add("host", "printers: " + text);
     }
 
     // Times of the last start and stop, each add-in against the baseline add-in when it is loaded,
