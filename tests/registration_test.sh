@@ -74,5 +74,23 @@ check "unregistering again succeeds" "$RUN" regsvr32 /u /s "$DLL"
 after=$(query 'HKLM\Software\Microsoft' /s | md5sum; query 'HKCR\CLSID' | md5sum; query 'HKCR\AppID' | md5sum)
 check "registry as before" test "$before" = "$after"
 
+# Per-user registration: regsvr32 /i:user /n calls DllInstall alone.
+UCLASSES='HKCU\Software\Classes'
+UADDIN='HKCU\Software\Microsoft\Office\MS Project\Addins\VRZProjectAddin2003.ProjectAddinObj'
+check "per-user registration succeeds" "$RUN" regsvr32 /s /i:user /n "$DLL"
+check "per-user InprocServer32" has_value "$UCLASSES\\CLSID\\{8D4F1B27-6C3E-4A95-B2D0-7E1F5A9C3B68}\\InprocServer32" "(Default)" REG_SZ "$WINDLL"
+check "per-user ProgID" has_value "$UCLASSES\\VRZProjectAddin2003.ProjectAddinObj\\CurVer" "(Default)" REG_SZ VRZProjectAddin2003.ProjectAddinObj.1
+check "per-user type library" has_value "$UCLASSES\\TypeLib\\{2B7E9D13-A4C6-4F58-9E01-6D3B8C2A7F45}\\1.0\\0\\win64" "(Default)" REG_SZ "$WINDLL"
+check "per-user add-in LoadBehavior 3" has_value "$UADDIN" LoadBehavior REG_DWORD 0x3
+check "nothing for the machine" missing 'HKLM\Software\Classes\CLSID\{8D4F1B27-6C3E-4A95-B2D0-7E1F5A9C3B68}'
+check "no machine add-in key" missing "$ADDIN"
+check "per-user removal succeeds" "$RUN" regsvr32 /s /u /i:user /n "$DLL"
+for key in "$UCLASSES\\CLSID\\{8D4F1B27-6C3E-4A95-B2D0-7E1F5A9C3B68}" "$UCLASSES\\VRZProjectAddin2003.ProjectAddinObj" \
+           "$UCLASSES\\TypeLib\\{2B7E9D13-A4C6-4F58-9E01-6D3B8C2A7F45}" 'HKCU\Software\Microsoft\Office'; do
+    check "per-user removed: $key" missing "$key"
+done
+after=$(query 'HKLM\Software\Microsoft' /s | md5sum; query 'HKCR\CLSID' | md5sum; query 'HKCR\AppID' | md5sum)
+check "registry as before, again" test "$before" = "$after"
+
 echo "$failures failed"
 [ "$failures" -eq 0 ]

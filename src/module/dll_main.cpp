@@ -20,3 +20,7 @@ STDAPI DllCanUnloadNow() { return vrz::ModuleLockCount() > 0 ? S_FALSE : S_OK; }
 STDAPI DllRegisterServer() { return vrz::RegisterServer(vrz::ThisModule()); }
 
 STDAPI DllUnregisterServer() { return vrz::UnregisterServer(vrz::ThisModule()); }
+
+STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
+    return vrz::InstallServer(vrz::ThisModule(), install != FALSE, commandLine);
+}

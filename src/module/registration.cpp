@@ -5,7 +5,12 @@
 #include <string>
 
 #include "com/com_ptr.h"
+#include "com/unique_handle.h"
 #include "module/registrar.h"
+
+// Exported by oleaut32 (Windows Vista on) but not declared by the MinGW headers.
+extern "C" HRESULT WINAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* path, OLECHAR* helpDir);
+extern "C" HRESULT WINAPI UnRegisterTypeLibForUser(REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND syskind);
 
 namespace vrz {
 namespace {
@@ -61,7 +66,10 @@ HRESULT ApplyRegistryScript(HMODULE module, UINT scriptId, bool registering) {
     return registering ? registrar.Register(script) : registrar.Unregister(script);
 }
 
-HRESULT RegisterServer(HMODULE module) {
+namespace {
+
+// Registers with the type library either for the machine or for the current user.
+HRESULT Register(HMODULE module, bool forUser) {
     ApplyRegistryScript(module, kAppIdScript, true);
     HRESULT hr = ApplyRegistryScript(module, kClassScript, true);
     if (FAILED(hr)) return hr;
@@ -72,10 +80,11 @@ HRESULT RegisterServer(HMODULE module) {
     hr = LoadModuleTypeLibrary(path, library);
     if (FAILED(hr)) return hr;
     std::wstring folder = path.substr(0, path.rfind(L'\\'));
-    return RegisterTypeLib(library.Get(), path.data(), folder.data());
+    return forUser ? RegisterTypeLibForUser(library.Get(), path.data(), folder.data())
+                   : RegisterTypeLib(library.Get(), path.data(), folder.data());
 }
 
-HRESULT UnregisterServer(HMODULE module) {
+HRESULT Unregister(HMODULE module, bool forUser) {
     ApplyRegistryScript(module, kAppIdScript, false);
     if (SUCCEEDED(ApplyRegistryScript(module, kClassScript, false))) {
         std::wstring path;
@@ -83,12 +92,36 @@ HRESULT UnregisterServer(HMODULE module) {
         TLIBATTR* attributes = nullptr;
         if (SUCCEEDED(ModulePath(module, path)) && SUCCEEDED(LoadModuleTypeLibrary(path, library)) &&
             SUCCEEDED(library->GetLibAttr(&attributes))) {
-            UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
-                              attributes->syskind);
+            auto unregister = forUser ? UnRegisterTypeLibForUser : UnRegisterTypeLib;
+            unregister(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
+                       attributes->syskind);
             library->ReleaseTLibAttr(attributes);
         }
     }
     return S_OK;
+}
+
+}  // namespace
+
+HRESULT RegisterServer(HMODULE module) { return Register(module, false); }
+
+HRESULT UnregisterServer(HMODULE module) { return Unregister(module, false); }
+
+HRESULT InstallServer(HMODULE module, bool install, const wchar_t* commandLine) {
+    if (!commandLine || _wcsicmp(commandLine, L"user") != 0) return E_INVALIDARG;
+    // The scripts name HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE; for one user they are pointed at
+    // HKEY_CURRENT_USER\Software\Classes and HKEY_CURRENT_USER for the duration of the call.
+    RegKey classes, user;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, classes.Put(),
+                        nullptr) != ERROR_SUCCESS ||
+        RegOpenCurrentUser(KEY_ALL_ACCESS, user.Put()) != ERROR_SUCCESS)
+        return E_ACCESSDENIED;
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, classes.Get());
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, user.Get());
+    HRESULT hr = install ? Register(module, true) : Unregister(module, true);
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    return hr;
 }
 
 }  // namespace vrz

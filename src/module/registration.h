@@ -13,5 +13,8 @@ inline constexpr UINT kOtherClassScript = 4002;  // carried, never applied
 HRESULT ApplyRegistryScript(HMODULE module, UINT scriptId, bool registering);
 HRESULT RegisterServer(HMODULE module);
 HRESULT UnregisterServer(HMODULE module);
+// DllInstall: with the command line "user", registers (or removes) the class, its ProgIDs, the
+// type library and the host's add-in key for the current user only.
+HRESULT InstallServer(HMODULE module, bool install, const wchar_t* commandLine);
 
 }  // namespace vrz
