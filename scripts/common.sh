@@ -2,7 +2,9 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${BUILD:-$ROOT/build}
-PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 libwine-dev cmake googletest xvfb xauth imagemagick)
+BUILD_X86=${BUILD_X86:-$ROOT/build-x86}
+PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 libwine-dev cmake googletest
+          imagemagick nsis)
 
 install_packages() {
     local missing=()
@@ -17,10 +19,27 @@ install_packages() {
     fi
 }
 
-build_project() {
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-          -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$BUILD.configure.log" 2>&1 || { cat "$BUILD.configure.log"; exit 1; }
-    cmake --build "$BUILD" -j"$(nproc)" >"$BUILD.build.log" 2>&1 || { tail -60 "$BUILD.build.log"; exit 1; }
+# configure_and_build FOLDER TOOLCHAIN [cmake options...] [-- targets...]
+configure_and_build() {
+    local folder=$1 toolchain=$2 options=() targets=()
+    shift 2
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+    [ $# -gt 0 ] && shift && targets=(--target "$@")
+    mkdir -p "$folder"
+    cmake -S "$ROOT" -B "$folder" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+          "${options[@]}" >"$folder.configure.log" 2>&1 || { cat "$folder.configure.log"; exit 1; }
+    cmake --build "$folder" -j"$(nproc)" "${targets[@]}" >"$folder.build.log" 2>&1 || { tail -60 "$folder.build.log"; exit 1; }
+}
+
+# The 64-bit build (everything).
+build_project() { configure_and_build "$BUILD" mingw-w64-x86_64.cmake; }
+
+# Both DLLs and the installer: the 32-bit add-in first, then the 64-bit build that checks it.
+build_all() {
+    configure_and_build "$BUILD_X86" mingw-w64-i686.cmake -- VRZProjectAddin
+    configure_and_build "$BUILD" mingw-w64-x86_64.cmake -DX86_DLL="$BUILD_X86/bin/VRZProjectAddin.dll" \
+        -DINSTALLER="$BUILD/VRZProjectAddinSetup.exe"
+    bash "$ROOT/scripts/installer.sh" "$BUILD" "$BUILD_X86" >/dev/null
 }
 
 export WINEPREFIX="$BUILD/wineprefix"

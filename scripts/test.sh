@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test under Wine.
+# Builds everything (the 64-bit and 32-bit add-in, the installer) and runs every test under Wine.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_packages
 mkdir -p "$BUILD"
-build_project
+build_all
 start_wine
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)" --timeout 600

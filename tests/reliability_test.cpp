@@ -170,13 +170,18 @@ TEST(Concurrency, WorkerOutlivesDisconnectionAndRelease) {
     for (int round = 0; round < 20; ++round) {
         ThreadedHost host;
         host.app->Printer().behaviour = sim::PrinterBehaviour::Late;
+        // The worker's first poll waits until the host has let the add-in go.
+        HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        host.platform.onSleep = [&](size_t) { WaitForSingleObject(released, INFINITE); };
         ASSERT_EQ(host.Object().Publish(true), 0);
         EXPECT_GT(ModuleLockCount(), 0) << "the module may not unload under a running worker";
         ASSERT_EQ(host.Disconnect(), S_OK);
         host.addin.Reset();  // the host releases the add-in while the worker waits
         EXPECT_GT(ModuleLockCount(), 0);
         host.app->Printer().CompletePending();
+        SetEvent(released);
         host.platform.JoinWorkers();
+        CloseHandle(released);
         EXPECT_EQ(ModuleLockCount(), 0) << round;
         EXPECT_EQ(PublishJob.jobBusy, 0) << round;
         EXPECT_EQ(ReadString(kWriterKey, 3, kPublishAndEmailValue), L"") << round;

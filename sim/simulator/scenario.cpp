@@ -138,6 +138,7 @@ private:
 
     void AddPrinter(const std::wstring& name, const std::wstring& driver) {
         std::wstring key = std::wstring(vrz::kPrintersKey) + name;
+        SetString(HKEY_LOCAL_MACHINE, key, L"Name", name);  // the spooler lists a printer by this value
         SetString(HKEY_LOCAL_MACHINE, key, L"Printer Driver", driver);
         SetString(HKEY_LOCAL_MACHINE, key, L"Print Processor", L"winprint");
         SetString(HKEY_LOCAL_MACHINE, key, L"Datatype", L"RAW");
@@ -275,7 +276,7 @@ private:
         if (EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
             auto* printers = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
             for (DWORD i = 0; i < count; ++i)
-                text += (i ? ", " : "") + sim::Narrow(printers[i].pPrinterName) + " (" +
+                text += (i ? ", " : "") + sim::Narrow(printers[i].pPrinterName ? printers[i].pPrinterName : L"") + " (" +
                         sim::Narrow(printers[i].pDriverName ? printers[i].pDriverName : L"") + ")";
         } else {
             text = "the spooler cannot list them (error " + std::to_string(GetLastError()) + ")";

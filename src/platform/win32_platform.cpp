@@ -71,8 +71,8 @@ public:
         auto* records = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
         printers.clear();
         for (DWORD i = 0; i < count; ++i) {
-            printers.push_back({records[i].pPrinterName ? records[i].pPrinterName : L"",
-                                records[i].pDriverName ? records[i].pDriverName : L""});
+            if (!records[i].pPrinterName) continue;  // a printer without a name cannot be selected
+            printers.push_back({records[i].pPrinterName, records[i].pDriverName ? records[i].pDriverName : L""});
         }
         return true;
     }
