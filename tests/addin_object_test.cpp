@@ -142,21 +142,7 @@ TEST(AddinObject, ConnectionFailureRows) {
 TEST(AddinObject, ReadOnlyWriterKeyStillLoadsTheAddin) {
     AddinHost host;
     // The writer key as a user without write access to HKEY_LOCAL_MACHINE sees it.
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kWriterKey, 0, WRITE_DAC, &key), ERROR_SUCCESS);
-    SECURITY_DESCRIPTOR descriptor;
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    BYTE aclBuffer[128];
-    PACL acl = reinterpret_cast<PACL>(aclBuffer);
-    InitializeAcl(acl, sizeof(aclBuffer), ACL_REVISION);
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-    AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
-    ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
-    RegCloseKey(key);
-    FreeSid(everyone);
+    test::RestrictMachineKey(kWriterKey, KEY_READ);
     ASSERT_FALSE(WriteString(L"Probe", L"x")) << "the key must refuse writes for this test";
 
     EXPECT_EQ(host.Connect(), S_OK);

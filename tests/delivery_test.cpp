@@ -6,8 +6,8 @@
 #include "addin/resource_library.h"
 #include "delivery/completion_worker.h"
 #include "delivery/mail_sender.h"
-#include "delivery/mapi_unicode.h"
 #include "publishing/publish_job.h"
+#include "fake_mail.h"
 #include "test_support.h"
 #include "virtual_printer.h"
 #include "writer/writer_settings.h"
@@ -17,40 +17,9 @@ using namespace vrz;
 
 namespace {
 
-struct Mail {
-    std::string api;
-    bool subjectNull = false;
-    std::string subject, note;
-    std::string path, fileName;  // UTF-8
-    ULONG recipients = 0, files = 0, position = 0;
-    FLAGS flags = 0;
-    ULONG_PTR owner = 0;
-};
-std::vector<Mail> mails;
-ULONG mailResult = SUCCESS_SUCCESS;
-
-std::string AnsiToUtf8(const char* text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-    return sim::Narrow(wide);
-}
-
-ULONG WINAPI SendAnsi(LHANDLE, ULONG_PTR owner, lpMapiMessage m, FLAGS flags, ULONG) {
-    mails.push_back({"A", m->lpszSubject == nullptr, m->lpszSubject ? m->lpszSubject : "",
-                     m->lpszNoteText ? m->lpszNoteText : "", AnsiToUtf8(m->lpFiles[0].lpszPathName),
-                     AnsiToUtf8(m->lpFiles[0].lpszFileName), m->nRecipCount, m->nFileCount, m->lpFiles[0].nPosition,
-                     flags, owner});
-    return mailResult;
-}
-
-ULONG WINAPI SendWide(LHANDLE, ULONG_PTR owner, MapiMessageW* m, FLAGS flags, ULONG) {
-    mails.push_back({"W", m->lpszSubject == nullptr, m->lpszSubject ? sim::Narrow(m->lpszSubject) : "",
-                     m->lpszNoteText ? sim::Narrow(m->lpszNoteText) : "", sim::Narrow(m->lpFiles[0].lpszPathName),
-                     sim::Narrow(m->lpFiles[0].lpszFileName), m->nRecipCount, m->nFileCount, m->lpFiles[0].nPosition,
-                     flags, owner});
-    return mailResult;
-}
+using test::Mail;
+using test::mails;
+using test::mailResult;
 
 const std::string kPackage = sim::BuildZip({{"manifest.xml", "<vrz/>"}, {"pages/page001.txt", "Task 1"}});
 
@@ -64,8 +33,7 @@ protected:
         job = {folder + L"\\Plan.vrz", L"{11111111-2222-3333-4444-555555555555}", folder, L"Plan"};
         resources = LoadResourceLibrary(test::ProgramFolder());
         ASSERT_NE(resources, nullptr);
-        platform.mailExports = {{"MAPISendMail", reinterpret_cast<FARPROC>(&SendAnsi)},
-                                {"MAPISendMailW", reinterpret_cast<FARPROC>(&SendWide)}};
+        platform.mailExports = test::MailExports();
         mailOwnerWindow = reinterpret_cast<HWND>(0x4321);
         WriteString(kPublishAndEmailValue, job.token);
         WriteString(kPublishPathNameValue, job.filePath);
@@ -187,7 +155,7 @@ TEST_F(Delivery, MailClientResults) {
 TEST_F(Delivery, NoMailClient) {
     for (int variant = 0; variant < 2; ++variant) {
         platform.mailExports.clear();
-        if (variant == 1) platform.mailExports["OtherExport"] = reinterpret_cast<FARPROC>(&SendAnsi);
+        if (variant == 1) platform.mailExports["OtherExport"] = test::MailExports()["MAPISendMail"];
         PublishJob.jobBusy = 1;
         CreateDirectoryW(folder.c_str(), nullptr);
         sim::WriteFileBytes(job.filePath, kPackage);

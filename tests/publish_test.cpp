@@ -5,9 +5,9 @@
 
 #include "addin/resource_library.h"
 #include "addin_host.h"
+#include "fake_mail.h"
 #include "delivery/completion_worker.h"
 #include "delivery/mail_sender.h"
-#include "delivery/mapi_unicode.h"
 #include "publishing/publish_job.h"
 #include "writer/printer_detection.h"
 #include "zip_writer.h"
@@ -17,55 +17,7 @@ using test::AddinHost;
 
 namespace {
 
-// What the fake mail library received.
-struct Mail {
-    std::string api;
-    bool subjectNull = false;
-    std::string subject, note;  // bytes as handed over (UTF-8 for the Unicode call)
-    std::wstring path, fileName;
-    ULONG recipients = 0, files = 0, position = 0;
-    FLAGS flags = 0;
-    ULONG_PTR owner = 0;
-};
-std::vector<Mail> mails;
-ULONG mailResult = SUCCESS_SUCCESS;
-
-std::string Utf8(const wchar_t* text) { return text ? sim::Narrow(text) : std::string(); }
-
-ULONG WINAPI FakeSendMail(LHANDLE, ULONG_PTR owner, lpMapiMessage message, FLAGS flags, ULONG) {
-    Mail mail{"MAPISendMail"};
-    mail.subjectNull = message->lpszSubject == nullptr;
-    mail.subject = message->lpszSubject ? message->lpszSubject : "";
-    mail.note = message->lpszNoteText ? message->lpszNoteText : "";
-    int n = MultiByteToWideChar(CP_ACP, 0, message->lpFiles[0].lpszPathName, -1, nullptr, 0);
-    mail.path.resize(n - 1);
-    MultiByteToWideChar(CP_ACP, 0, message->lpFiles[0].lpszPathName, -1, mail.path.data(), n);
-    mail.fileName = std::wstring(message->lpFiles[0].lpszFileName, message->lpFiles[0].lpszFileName +
-                                                                       strlen(message->lpFiles[0].lpszFileName));
-    mail.recipients = message->nRecipCount;
-    mail.files = message->nFileCount;
-    mail.position = message->lpFiles[0].nPosition;
-    mail.flags = flags;
-    mail.owner = owner;
-    mails.push_back(mail);
-    return mailResult;
-}
-
-ULONG WINAPI FakeSendMailW(LHANDLE, ULONG_PTR owner, MapiMessageW* message, FLAGS flags, ULONG) {
-    Mail mail{"MAPISendMailW"};
-    mail.subjectNull = message->lpszSubject == nullptr;
-    mail.subject = Utf8(message->lpszSubject);
-    mail.note = Utf8(message->lpszNoteText);
-    mail.path = message->lpFiles[0].lpszPathName;
-    mail.fileName = message->lpFiles[0].lpszFileName;
-    mail.recipients = message->nRecipCount;
-    mail.files = message->nFileCount;
-    mail.position = message->lpFiles[0].nPosition;
-    mail.flags = flags;
-    mail.owner = owner;
-    mails.push_back(mail);
-    return mailResult;
-}
+using test::mails;
 
 const std::wstring kWriter = kWriterDriverName;
 
@@ -73,9 +25,9 @@ const std::wstring kWriter = kWriterDriverName;
 // application-data folder in scratch space, and a mail client.
 class PublishHost : public AddinHost {
 public:
-    explicit PublishHost(bool unicodeMail = true) {
+    PublishHost() {
         mails.clear();
-        mailResult = SUCCESS_SUCCESS;
+        test::mailResult = SUCCESS_SUCCESS;
         PublishJob.jobBusy = 0;
         platform.defaultPrinter = L"Office";
         platform.printers = {{L"Office", L"Laser"}, {L"VRZ Writer", kWriter}};
@@ -84,8 +36,7 @@ public:
         root = test::ScratchFolder();
         platform.localAppData = root + L"\\Users\\u\\AppData\\Local";
         jobFolder = root + L"\\Users\\u\\AppData\\Temp\\VRZ_Project";
-        platform.mailExports["MAPISendMail"] = reinterpret_cast<FARPROC>(&FakeSendMail);
-        if (unicodeMail) platform.mailExports["MAPISendMailW"] = reinterpret_cast<FARPROC>(&FakeSendMailW);
+        platform.mailExports = test::MailExports();
         platform.runWorkerInline = false;
         EXPECT_EQ(Connect(), S_OK);
         sim::Journal::Get().Clear();
@@ -353,21 +304,7 @@ TEST(Publish, HandOverThatCannotBeWrittenIsReported) {
     PublishHost host;
     host.OpenProject(L"Plan.mpp");
     // The writer key as a non-elevated user sees it: readable, not writable.
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kWriterKey, 0, READ_CONTROL | WRITE_DAC, &key), ERROR_SUCCESS);
-    SECURITY_DESCRIPTOR descriptor;
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    BYTE aclBuffer[256];
-    PACL acl = reinterpret_cast<PACL>(aclBuffer);
-    InitializeAcl(acl, sizeof(aclBuffer), ACL_REVISION);
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-    AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | WRITE_DAC | READ_CONTROL | DELETE, everyone);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
-    ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
-    RegCloseKey(key);
-    FreeSid(everyone);
+    test::RestrictMachineKey(kWriterKey, KEY_READ | WRITE_DAC | READ_CONTROL | DELETE);
     if (WriteString(L"Probe", L"x")) GTEST_SKIP() << "this registry does not enforce key security";
 
     EXPECT_EQ(host.Object().Publish(true), 1);

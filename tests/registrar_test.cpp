@@ -114,16 +114,7 @@ TEST(Registrar, WriteFailureReturnsItsError) {
     test::PrivateLocalMachine machine;
     const wchar_t script[] = L"HKLM { Software { Locked { Inner { val V = s 'x' } } } }";
     test::SetMachineString(L"Software\\Locked", L"x", L"y");
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Locked", 0, WRITE_DAC, &key), ERROR_SUCCESS);
-    SECURITY_DESCRIPTOR descriptor;
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    BYTE aclBuffer[64];
-    PACL acl = reinterpret_cast<PACL>(aclBuffer);
-    InitializeAcl(acl, sizeof(aclBuffer), ACL_REVISION);  // no access for anyone
-    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
-    ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
-    RegCloseKey(key);
+    test::RestrictMachineKey(L"Software\\Locked", 0);  // no access for anyone
     Registrar registrar;
     EXPECT_EQ(registrar.Register(script), E_ACCESSDENIED);
     EXPECT_TRUE(KeyExists(L"Software")) << "keys written before the failure stay";

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "addin_host.h"
+#include "fake_mail.h"
 #include "module/module_lock.h"
 #include "publishing/publish_job.h"
 #include "virtual_printer.h"
@@ -15,8 +16,6 @@
 using namespace vrz;
 
 namespace {
-
-ULONG WINAPI AcceptMail(LHANDLE, ULONG_PTR, lpMapiMessage, FLAGS, ULONG) { return SUCCESS_SUCCESS; }
 
 struct Outcome {
     HRESULT connect = S_OK, disconnect = S_OK;
@@ -42,7 +41,7 @@ Outcome RunSession(long failAt) {
         std::wstring root = test::ScratchFolder();
         platform.localAppData = root + L"\\AppData\\Local";
         jobFolder = root + L"\\AppData\\Temp\\VRZ_Project";
-        platform.mailExports["MAPISendMail"] = reinterpret_cast<FARPROC>(&AcceptMail);
+        platform.mailExports = test::MailExports();
         test::SetMachineString(kWriterKey, kInstallDirValue, test::ProgramFolder());
         PublishJob.jobBusy = 0;
 
@@ -154,7 +153,7 @@ public:
         platform.defaultPrinter = L"VRZ Writer";
         test::AddPrinter(L"VRZ Writer", L"Nimbrova VRZ Writer for 2D Virtual Printer Driver");
         platform.localAppData = test::ScratchFolder() + L"\\AppData\\Local";
-        platform.mailExports["MAPISendMail"] = reinterpret_cast<FARPROC>(&AcceptMail);
+        platform.mailExports = test::MailExports();
         EXPECT_EQ(Connect(), S_OK);
         OpenProject(L"Plan.mpp");
     }
@@ -205,7 +204,11 @@ TEST(Concurrency, TwoMailPublishesBackToBack) {
         // its worker gave up because the first one removed the shared file.
         std::wstring token = ReadString(kWriterKey, 3, kPublishAndEmailValue);
         EXPECT_TRUE(token.empty() || token == lastToken) << round;
-        EXPECT_FALSE(test::FileExists(host.JobFolder())) << round;
+        // When the first worker clears the shared flag between the second publish's start of its
+        // worker and its print, the second worker ends before the file exists, and the file
+        // printed after it stays until the next job: nothing else may be left.
+        bool leftover = test::FileExists(host.JobFolder());
+        EXPECT_TRUE(!leftover || test::FileExists(host.JobFolder() + L"\\Plan.vrz")) << round;
         EXPECT_EQ(ModuleLockCount(), 1) << "only the add-in object itself";
         EXPECT_EQ(host.Disconnect(), S_OK);
     }

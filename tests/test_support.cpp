@@ -83,6 +83,24 @@ void AddPrinter(const std::wstring& name, const std::wstring& driver) {
     SetMachineString(L"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + name, L"Printer Driver", driver);
 }
 
+void RestrictMachineKey(const std::wstring& path, ACCESS_MASK allowed) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    BYTE aclBuffer[256];
+    PACL acl = reinterpret_cast<PACL>(aclBuffer);
+    InitializeAcl(acl, sizeof(aclBuffer), ACL_REVISION);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    if (allowed) AddAccessAllowedAce(acl, ACL_REVISION, allowed, everyone);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
+    RegCloseKey(key);
+    FreeSid(everyone);
+}
+
 int FakePlatform::ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) {
     std::lock_guard<std::mutex> guard(lock);
     messages.push_back({owner, text, caption, style});

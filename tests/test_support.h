@@ -39,6 +39,8 @@ void SetMachineDword(const std::wstring& key, const wchar_t* name, DWORD value);
 // The raw value: type and bytes; false when missing.
 bool GetMachineValue(const std::wstring& key, const wchar_t* name, DWORD& type, std::vector<BYTE>& data);
 void AddPrinter(const std::wstring& name, const std::wstring& driver);
+// Lets everyone have only `allowed` on an existing key (as a user without rights sees it).
+void RestrictMachineKey(const std::wstring& key, ACCESS_MASK allowed);
 
 struct Message {
     HWND owner;

@@ -22,6 +22,10 @@ double NowMs() {
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+void SetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    RegSetKeyValueW(root, key.c_str(), name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
 HostSession::HostSession(Transcript& transcript, std::wstring printerOutput)
     : transcript_(transcript), printerOutput_(std::move(printerOutput)) {}
 

@@ -51,5 +51,7 @@ private:
 };
 
 double NowMs();
+// Writes a REG_SZ value, creating the key (the machine set-up the simulator makes).
+void SetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value);
 
 }  // namespace simulator

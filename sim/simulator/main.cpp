@@ -28,24 +28,15 @@ std::wstring ProgramFolder() {
     return folder.substr(0, folder.rfind(L'\\'));
 }
 
-void SetString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY handle;
-    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-}
-
 // What the writer's setup leaves on a machine: its settings key naming the installation folder
 // (which holds the resource library and the help file); the printers are set per scenario.
 // The help viewer stand-in opens .chm files so the simulator can see what Help asked for.
 int SetupWriter() {
     std::wstring folder = ProgramFolder();
-    SetString(HKEY_LOCAL_MACHINE, vrz::kWriterKey, vrz::kInstallDirValue, folder);
+    SetRegistryString(HKEY_LOCAL_MACHINE, vrz::kWriterKey, vrz::kInstallDirValue, folder);
     std::ofstream(std::filesystem::path(folder + L"\\VRZ_Writer_2D_Help.chm")) << "VRZ Writer help\n";
-    SetString(HKEY_CLASSES_ROOT, L".chm", nullptr, L"VRZSim.HelpFile");
-    SetString(HKEY_CLASSES_ROOT, L"VRZSim.HelpFile\\shell\\open\\command", nullptr,
+    SetRegistryString(HKEY_CLASSES_ROOT, L".chm", nullptr, L"VRZSim.HelpFile");
+    SetRegistryString(HKEY_CLASSES_ROOT, L"VRZSim.HelpFile\\shell\\open\\command", nullptr,
               L"\"" + folder + L"\\VRZHelpViewer.exe\" \"%1\"");
     std::printf("writer installed in %s\n", sim::Narrow(folder).c_str());
     return 0;

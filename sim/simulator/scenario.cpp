@@ -73,15 +73,6 @@ std::string Lower(std::string text) {
     return text;
 }
 
-void SetString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY handle;
-    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-}
-
 std::wstring JobFolder() {
     wchar_t path[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, path);
@@ -129,7 +120,7 @@ private:
             RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, vrz::kWriterKey, value);
         AddPrinter(L"Office Printer", kOtherDriver);
         AddPrinter(L"VRZ Writer", vrz::kWriterDriverName);
-        SetString(HKEY_CURRENT_USER, kWindowsKey, L"Device", L"Office Printer,winspool,FILE:");
+        SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, L"Device", L"Office Printer,winspool,FILE:");
         SetEnvironmentVariableW(L"VRZ_MAPI_RESULT", nullptr);
         SetEnvironmentVariableW(L"VRZ_MAPI_ABSENT", nullptr);
         DeleteFileW(c_.mailRecordFile.c_str());
@@ -138,12 +129,12 @@ private:
 
     void AddPrinter(const std::wstring& name, const std::wstring& driver) {
         std::wstring key = std::wstring(vrz::kPrintersKey) + name;
-        SetString(HKEY_LOCAL_MACHINE, key, L"Name", name);  // the spooler lists a printer by this value
-        SetString(HKEY_LOCAL_MACHINE, key, L"Printer Driver", driver);
-        SetString(HKEY_LOCAL_MACHINE, key, L"Print Processor", L"winprint");
-        SetString(HKEY_LOCAL_MACHINE, key, L"Datatype", L"RAW");
-        SetString(HKEY_LOCAL_MACHINE, key, L"Port", L"FILE:");
-        SetString(HKEY_CURRENT_USER, kDevicesKey, name.c_str(), L"winspool,FILE:");
+        SetRegistryString(HKEY_LOCAL_MACHINE, key, L"Name", name);  // the spooler lists a printer by this value
+        SetRegistryString(HKEY_LOCAL_MACHINE, key, L"Printer Driver", driver);
+        SetRegistryString(HKEY_LOCAL_MACHINE, key, L"Print Processor", L"winprint");
+        SetRegistryString(HKEY_LOCAL_MACHINE, key, L"Datatype", L"RAW");
+        SetRegistryString(HKEY_LOCAL_MACHINE, key, L"Port", L"FILE:");
+        SetRegistryString(HKEY_CURRENT_USER, kDevicesKey, name.c_str(), L"winspool,FILE:");
     }
 
     sim::SimApplication* App() {
@@ -187,7 +178,7 @@ private:
             if (App()) App()->SetActiveProject({});
         } else if (verb == "printer" && w.size() >= 2) {
             AddPrinter(Wide(w[1]), Option(w, "driver") == "writer" ? vrz::kWriterDriverName : kOtherDriver);
-            if (Has(w, "default")) SetString(HKEY_CURRENT_USER, kWindowsKey, L"Device", Wide(w[1]) + L",winspool,FILE:");
+            if (Has(w, "default")) SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, L"Device", Wide(w[1]) + L",winspool,FILE:");
         } else if (verb == "remove-printer" && w.size() >= 2) {
             RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(vrz::kPrintersKey) + Wide(w[1])).c_str());
             RegDeleteKeyValueW(HKEY_CURRENT_USER, kDevicesKey, Wide(w[1]).c_str());
