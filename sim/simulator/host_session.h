@@ -30,7 +30,6 @@ public:
     void Stop();
     bool Running() const { return app_.Get() != nullptr; }
     sim::SimApplication* App() const { return app_.Get(); }
-    const std::vector<LoadedAddin>& Addins() const { return addins_; }
     // Milliseconds from module load to the end of OnConnection, per ProgID, of the last start;
     // and of OnDisconnection, of the last stop.
     double ConnectMs(const std::wstring& progId) const;

@@ -46,13 +46,6 @@ void Transcript::Add(const std::string& kind, const std::string& text) {
     std::fflush(stdout);
 }
 
-std::vector<Event> Transcript::CurrentStep() const {
-    std::vector<Event> current;
-    for (const Event& event : events_)
-        if (event.step == step_) current.push_back(event);
-    return current;
-}
-
 std::string Transcript::Json(const std::string& scenario, bool passed) const {
     std::string json = "{\n  \"scenario\": \"" + Escape(scenario) + "\",\n  \"passed\": " +
                        (passed ? "true" : "false") + ",\n  \"events\": [\n";

@@ -16,9 +16,6 @@ class Transcript {
 public:
     void Step(const std::string& text);
     void Add(const std::string& kind, const std::string& text);
-    // Events of the current step.
-    std::vector<Event> CurrentStep() const;
-    const std::vector<Event>& Events() const { return events_; }
     std::string Json(const std::string& scenario, bool passed) const;
     int failures = 0;
 

@@ -53,11 +53,6 @@ struct FindTraits {
     static Type Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Type h) { FindClose(h); }
 };
-struct KernelHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { CloseHandle(h); }
-};
 struct GdiObjectTraits {
     using Type = HGDIOBJ;
     static Type Invalid() { return nullptr; }
@@ -72,7 +67,6 @@ struct PrinterTraits {
 using RegKey = UniqueHandle<RegKeyTraits>;
 using Library = UniqueHandle<LibraryTraits>;
 using FindHandle = UniqueHandle<FindTraits>;
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 using PrinterHandle = UniqueHandle<PrinterTraits>;
 

@@ -86,6 +86,12 @@ std::optional<ULONG> SendAnsi(LPMAPISENDMAIL send, const std::wstring& filePath,
     return send(0, reinterpret_cast<ULONG_PTR>(mailOwnerWindow.load()), &message, kSendFlags, 0);
 }
 
+// A library export as the function type it has (GetProcAddress knows no types).
+template <class Function>
+Function ExportAs(MailLibrary& library, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(library.Export(name)));
+}
+
 }  // namespace
 
 MailOutcome SendPackageMail(const std::wstring& filePath, const std::wstring& baseName, HMODULE resources,
@@ -101,9 +107,9 @@ MailOutcome SendPackageMail(const std::wstring& filePath, const std::wstring& ba
         std::unique_ptr<MailLibrary> library = platform.LoadMailLibrary();
         if (!library) return MailOutcome::Finished;  // no mail client: nothing to say
         std::optional<ULONG> result;
-        if (auto sendW = reinterpret_cast<MapiSendMailW>(library->Export("MAPISendMailW"))) {
+        if (auto sendW = ExportAs<MapiSendMailW>(*library, "MAPISendMailW")) {
             result = SendUnicode(sendW, filePath, baseName, resources);
-        } else if (auto send = reinterpret_cast<LPMAPISENDMAIL>(library->Export("MAPISendMail"))) {
+        } else if (auto send = ExportAs<LPMAPISENDMAIL>(*library, "MAPISendMail")) {
             result = SendAnsi(send, filePath, baseName, resources);
         } else {
             return MailOutcome::Finished;

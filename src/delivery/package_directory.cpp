@@ -110,7 +110,6 @@ bool PackageDirectory::ReadEndRecord(uint64_t fileSize) {
     if (endRecordPosition_ + kEndRecordSize + comment > fileSize) return false;
     if (static_cast<uint64_t>(entries) * kHeaderFixedSize > size) return false;
     entryCount_ = static_cast<uint16_t>(entries);
-    commentLength_ = static_cast<uint16_t>(comment);
     directorySize_ = size;
     directoryOffset_ = offset;
     bytesBefore_ = endRecordPosition_ - (static_cast<uint64_t>(offset) + size);

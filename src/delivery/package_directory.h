@@ -58,7 +58,6 @@ private:
 
     std::FILE* file_;
     uint16_t entryCount_ = 0;
-    uint16_t commentLength_ = 0;
     uint64_t bytesBefore_ = 0;
     uint32_t currentEntry_ = 0;
     uint64_t currentPosition_ = 0;  // relative to the start of the archive

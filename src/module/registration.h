@@ -6,8 +6,7 @@
 namespace vrz {
 
 inline constexpr UINT kAppIdScript = 4000;
-inline constexpr UINT kClassScript = 4001;
-inline constexpr UINT kOtherClassScript = 4002;  // carried, never applied
+inline constexpr UINT kClassScript = 4001;  // script 4002, for another class, is carried but never applied
 
 // Applies one embedded script (register or unregister) of `module`.
 HRESULT ApplyRegistryScript(HMODULE module, UINT scriptId, bool registering);
