@@ -42,6 +42,9 @@ build_all() {
     bash "$ROOT/scripts/installer.sh" "$BUILD" "$BUILD_X86" >/dev/null
 }
 
+# The 64-bit loader by its own path (plain "wine" starts 32-bit builtins when 32-bit Wine is there).
+WINE64=/usr/lib/wine/wine64
+[ -x "$WINE64" ] || WINE64=wine
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEDEBUG=-all
 export WINEARCH=win64
@@ -49,17 +52,17 @@ export WINEARCH=win64
 # A fresh prefix when missing; one wineserver kept up for the whole run and stopped on exit.
 start_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        WINEDLLOVERRIDES="mscoree,mshtml=d" wineboot -i >/dev/null 2>&1
+        WINEDLLOVERRIDES="mscoree,mshtml=d" "$WINE64" wineboot -i >/dev/null 2>&1
         # A crashing test ends at once instead of waiting in the debugger.
-        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d "" /f >/dev/null 2>&1
+        "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d "" /f >/dev/null 2>&1
         # Message boxes must be real windows the simulator can find and answer: Wine's null
         # graphics driver gives dialogs without a display. It is read when Wine's desktop
         # process starts, so it is set before anything else runs in the prefix.
-        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+        "$WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
         wineserver -w
     fi
     wineserver -p >/dev/null 2>&1 || true  # already up is fine
-    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 }
 
