@@ -34,9 +34,10 @@ configure_and_build() {
 # The 64-bit build (everything).
 build_project() { configure_and_build "$BUILD" mingw-w64-x86_64.cmake; }
 
-# Both DLLs and the installer: the 32-bit add-in first, then the 64-bit build that checks it.
+# Both architectures and the installer: the 32-bit build first, then the 64-bit one that checks
+# the 32-bit DLL and packs both.
 build_all() {
-    configure_and_build "$BUILD_X86" mingw-w64-i686.cmake -- VRZProjectAddin
+    configure_and_build "$BUILD_X86" mingw-w64-i686.cmake
     configure_and_build "$BUILD" mingw-w64-x86_64.cmake -DX86_DLL="$BUILD_X86/bin/VRZProjectAddin.dll" \
         -DINSTALLER="$BUILD/VRZProjectAddinSetup.exe"
     bash "$ROOT/scripts/installer.sh" "$BUILD" "$BUILD_X86" >/dev/null
@@ -68,3 +69,31 @@ start_wine() {
 
 # A Unix path as the Windows programs in the prefix see it.
 winepath_of() { echo "Z:$(realpath -m "$1" | tr '/' '\\')"; }
+
+# 32-bit Wine (i386 multiarch) for the x86 run; it upgrades system packages, so it comes last.
+install_wine32() {
+    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" && return
+    echo "Installing 32-bit Wine (wine32:i386)"
+    dpkg --add-architecture i386
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq >/dev/null
+    apt-get install -y -qq wine32:i386 >/dev/null
+}
+
+# The x86 run: its own 32-bit prefix and wineserver, after the x64 run has ended.
+run_x86_tests() {
+    (
+        export WINEPREFIX="$BUILD_X86/wineprefix" WINEARCH=win32
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            WINEDLLOVERRIDES="mscoree,mshtml=d" wine wineboot -i >/dev/null 2>&1
+            wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d "" /f >/dev/null 2>&1
+            wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+            wineserver -w
+        fi
+        wineserver -p >/dev/null 2>&1 || true
+        wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+        trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+        cd "$BUILD_X86"
+        ctest --output-on-failure -j"$(nproc)" --timeout 600
+    )
+}

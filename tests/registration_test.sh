@@ -2,9 +2,9 @@
 # Wine's regsvr32 on the built DLL and back: every key and value the registration writes, the
 # ForceRemove of a second registration, the removal of empty parents, a module path with a single
 # quote, and a registry left as it was found.
-# Usage: registration_test.sh WINE_RUN BIN_DIR WORK_DIR
+# Usage: registration_test.sh WINE_RUN BIN_DIR WORK_DIR TYPELIB_KIND (win64 or win32)
 set -u
-RUN=$1 BIN=$2 WORK=$3
+RUN=$1 BIN=$2 WORK=$3 KIND=$4
 failures=0
 check() {  # check DESCRIPTION COMMAND...
     local what=$1; shift
@@ -49,7 +49,7 @@ check "class Programmable" exists "$CLSID\\Programmable"
 check "InprocServer32 path, quote unchanged" has_value "$CLSID\\InprocServer32" "(Default)" REG_SZ "$WINDLL"
 check "ThreadingModel" has_value "$CLSID\\InprocServer32" ThreadingModel REG_SZ Apartment
 check "class TypeLib" has_value "$CLSID\\TypeLib" "(Default)" REG_SZ '{2B7E9D13-A4C6-4F58-9E01-6D3B8C2A7F45}'
-check "type library registered" has_value "$TYPELIB\\1.0\\0\\win64" "(Default)" REG_SZ "$WINDLL"
+check "type library registered" has_value "$TYPELIB\\1.0\\0\\$KIND" "(Default)" REG_SZ "$WINDLL"
 check "add-in FriendlyName" has_value "$ADDIN" FriendlyName REG_SZ "Nimbrova VRZ Addin for Microsoft Project"
 check "add-in Description" has_value "$ADDIN" Description REG_SZ "Nimbrova VRZ Addin for Microsoft Project"
 check "add-in LoadBehavior 3" has_value "$ADDIN" LoadBehavior REG_DWORD 0x3
@@ -80,7 +80,7 @@ UADDIN='HKCU\Software\Microsoft\Office\MS Project\Addins\VRZProjectAddin2003.Pro
 check "per-user registration succeeds" "$RUN" regsvr32 /s /i:user /n "$DLL"
 check "per-user InprocServer32" has_value "$UCLASSES\\CLSID\\{8D4F1B27-6C3E-4A95-B2D0-7E1F5A9C3B68}\\InprocServer32" "(Default)" REG_SZ "$WINDLL"
 check "per-user ProgID" has_value "$UCLASSES\\VRZProjectAddin2003.ProjectAddinObj\\CurVer" "(Default)" REG_SZ VRZProjectAddin2003.ProjectAddinObj.1
-check "per-user type library" has_value "$UCLASSES\\TypeLib\\{2B7E9D13-A4C6-4F58-9E01-6D3B8C2A7F45}\\1.0\\0\\win64" "(Default)" REG_SZ "$WINDLL"
+check "per-user type library" has_value "$UCLASSES\\TypeLib\\{2B7E9D13-A4C6-4F58-9E01-6D3B8C2A7F45}\\1.0\\0\\$KIND" "(Default)" REG_SZ "$WINDLL"
 check "per-user add-in LoadBehavior 3" has_value "$UADDIN" LoadBehavior REG_DWORD 0x3
 check "nothing for the machine" missing 'HKLM\Software\Classes\CLSID\{8D4F1B27-6C3E-4A95-B2D0-7E1F5A9C3B68}'
 check "no machine add-in key" missing "$ADDIN"

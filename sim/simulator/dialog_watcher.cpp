@@ -4,6 +4,20 @@
 #include <utility>
 
 namespace simulator {
+namespace {
+
+// Collects the visible dialog windows of this process.
+BOOL CALLBACK CollectDialog(HWND window, LPARAM context) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    if (process == GetCurrentProcessId() && wcscmp(className, L"#32770") == 0 && IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+    return TRUE;
+}
+
+}  // namespace
 
 DialogWatcher::DialogWatcher() : thread_([this] { Run(); }) {}
 
@@ -20,17 +34,7 @@ std::vector<Dialog> DialogWatcher::Take() {
 void DialogWatcher::Run() {
     while (!stop_) {
         std::vector<HWND> dialogs;
-        EnumWindows(
-            [](HWND window, LPARAM context) -> BOOL {
-                DWORD process = 0;
-                GetWindowThreadProcessId(window, &process);
-                wchar_t className[32] = {};
-                GetClassNameW(window, className, 32);
-                if (process == GetCurrentProcessId() && wcscmp(className, L"#32770") == 0 && IsWindowVisible(window))
-                    reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&dialogs));
+        EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
         for (HWND dialog : dialogs) {
             if (std::find(seen_.begin(), seen_.end(), dialog) != seen_.end()) continue;
             seen_.push_back(dialog);
