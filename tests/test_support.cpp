@@ -1,8 +1,8 @@
 #include "test_support.h"
 
-#include <shlwapi.h>
-
 #include <cstdio>
+
+#include "addin_host.h"
 
 namespace test {
 
@@ -179,15 +179,11 @@ void FakePlatform::JoinWorkers() {
     threads.clear();
 }
 
-}  // namespace test
-
-#include "addin_host.h"
-
-namespace test {
 size_t CountCalls(const std::string& text) {
     size_t count = 0;
     for (const std::string& entry : sim::Journal::Get().Entries())
         if (entry.find(text) != std::string::npos) ++count;
     return count;
 }
+
 }  // namespace test

@@ -98,11 +98,11 @@ public:
             }
             c_.transcript.Step(line);
             size_t mailsBefore = mails_.size();
-            std::vector<std::string> messagesBefore = messages_;
+            size_t messagesBefore = messages_.size();
             printed_ = false;
             if (!Act(words)) c_.transcript.Add("error", "unknown or malformed step: " + line);
             Collect();
-            stepMessages_.assign(messages_.begin() + messagesBefore.size(), messages_.end());
+            stepMessages_.assign(messages_.begin() + messagesBefore, messages_.end());
             stepMails_ = mails_.size() - mailsBefore;
             if (words[0] == "click" || words[0] == "wait-mail" || words[0] == "wait" || words[0] == "complete-print")
                 lastPrinted_ = printed_ || (words[0] != "click" && lastPrinted_);
